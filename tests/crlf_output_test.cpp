@@ -1,2 +1,85 @@
+#include "crlf_output.hpp"
+
 #include <gtest/gtest.h>
-TEST(Placeholder, Builds) {}
+
+#include <string>
+#include <vector>
+
+namespace qolt2wpt {
+namespace {
+
+// Records every write as one block, and can be told to fail from a given
+// write on.
+struct recording_sink {
+    std::vector<std::string> writes;
+    std::size_t fail_from_write = SIZE_MAX;
+};
+
+bool record_write(void* sink, const unsigned char* bytes, std::size_t length) {
+    auto& s = *static_cast<recording_sink*>(sink);
+    if (s.writes.size() >= s.fail_from_write) return false;
+    s.writes.emplace_back(reinterpret_cast<const char*>(bytes), length);
+    return true;
+}
+
+TEST(CrlfOutput, WritesEachLfAsCrLfAndNothingElseChanges) {
+    recording_sink sink;
+    crlf_output output;
+    start_crlf_output(output, record_write, &sink);
+    put_text(output, std::string("a\nb\r\n\rc\0\x82\xa0\n\n", 11));
+    EXPECT_TRUE(sink.writes.empty());  // held until a block fills or the caller flushes
+    EXPECT_TRUE(flush_output(output));
+    EXPECT_EQ(sink.writes, std::vector<std::string>{std::string("a\r\nb\r\r\n\rc\0\x82\xa0\r\n\r\n", 15)});
+}
+
+TEST(CrlfOutput, BlocksHold4096BytesCountedBeforeExpansion) {
+    recording_sink sink;
+    crlf_output output;
+    start_crlf_output(output, record_write, &sink);
+    // 3000 LFs and then plain bytes, put in uneven pieces: the first block
+    // ends after 4096 bytes of text, whatever the pieces were.
+    std::string text(3000, '\n');
+    text += std::string(6000, 'x');
+    for (std::size_t i = 0; i < text.size(); i += 777) put_text(output, text.substr(i, 777));
+    ASSERT_EQ(sink.writes.size(), 2u);
+    std::string first_block;
+    for (int i = 0; i < 3000; ++i) first_block += "\r\n";
+    first_block += std::string(1096, 'x');
+    EXPECT_EQ(sink.writes[0], first_block);
+    EXPECT_EQ(sink.writes[1], std::string(4096, 'x'));
+    EXPECT_TRUE(flush_output(output));
+    EXPECT_EQ(sink.writes.back(), std::string(6000 - 1096 - 4096, 'x'));
+}
+
+TEST(CrlfOutput, FlushWithNothingHeldWritesNothing) {
+    recording_sink sink;
+    crlf_output output;
+    start_crlf_output(output, record_write, &sink);
+    put_text(output, std::string(4096, 'x'));
+    EXPECT_TRUE(flush_output(output));
+    EXPECT_EQ(sink.writes.size(), 1u);
+}
+
+TEST(CrlfOutput, FailedWriteIsReportedAndNothingIsWrittenAfterIt) {
+    recording_sink sink;
+    sink.fail_from_write = 1;
+    crlf_output output;
+    start_crlf_output(output, record_write, &sink);
+    put_text(output, std::string(3 * 4096, 'x'));
+    EXPECT_TRUE(output.failed);
+    EXPECT_FALSE(flush_output(output));
+    EXPECT_EQ(sink.writes.size(), 1u);  // no block after the failed one
+}
+
+TEST(CrlfOutput, FailureOfTheLastWriteIsReported) {
+    recording_sink sink;
+    sink.fail_from_write = 0;
+    crlf_output output;
+    start_crlf_output(output, record_write, &sink);
+    put_text(output, "short\n");
+    EXPECT_FALSE(output.failed);
+    EXPECT_FALSE(flush_output(output));
+}
+
+}  // namespace
+}  // namespace qolt2wpt
