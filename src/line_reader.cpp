@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
 #include <cstring>
 
 namespace qolt2wpt {
@@ -32,15 +33,25 @@ bool refill(point_list_input& input, std::size_t keep) {
     return true;
 }
 
+bool is_special(unsigned char c) { return c <= ctrl_z && (c == carriage_return || c == line_feed || c == ctrl_z); }
+
 // Length of the run of ordinary bytes at `bytes`, at most `limit`: it stops
-// before the first CR, LF or Ctrl-Z.
+// before the first CR, LF or Ctrl-Z. Eight bytes at a time: a word with no
+// byte below 0x1B cannot hold any of the three, and most text has none.
 std::size_t ordinary_run_length(const unsigned char* bytes, std::size_t limit) {
+    constexpr std::uint64_t ones = 0x0101010101010101;
+    constexpr std::uint64_t highs = 0x8080808080808080;
     std::size_t n = 0;
-    while (n < limit) {
-        const unsigned char c = bytes[n];
-        if (c <= ctrl_z && (c == carriage_return || c == line_feed || c == ctrl_z)) break;
-        ++n;
+    for (; n + 8 <= limit; n += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + n, 8);
+        // Non-zero when some byte is below 0x1B; bytes from 0x80 up never count.
+        if (((word - ones * (ctrl_z + 1)) & ~word & highs) == 0) continue;
+        for (std::size_t i = n; i < n + 8; ++i) {
+            if (is_special(bytes[i])) return i;
+        }
     }
+    while (n < limit && !is_special(bytes[n])) ++n;
     return n;
 }
 

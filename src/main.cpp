@@ -97,7 +97,9 @@ int convert_files(console& out, std::string_view base_name, char* name_buffer) {
         return exit_open_failure;
     }
 
-    unsigned char input_buffer[4096];
+    // Large reads mean few system calls; the line read gives the same lines
+    // whatever the buffer size.
+    unsigned char input_buffer[64 * 1024];
     point_list_input input =
         start_point_list_input(read_from_platform_file, &input_file, input_buffer, sizeof input_buffer);
     crlf_output output;
