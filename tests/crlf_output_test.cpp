@@ -26,10 +26,10 @@ TEST(CrlfOutput, WritesEachLfAsCrLfAndNothingElseChanges) {
     recording_sink sink;
     crlf_output output;
     start_crlf_output(output, record_write, &sink);
-    put_text(output, std::string("a\nb\r\n\rc\0\x82\xa0\n\n", 11));
+    put_text(output, std::string("a\nb\r\n\rc\0\x82\xa0\n\n", 12));
     EXPECT_TRUE(sink.writes.empty());  // held until a block fills or the caller flushes
     EXPECT_TRUE(flush_output(output));
-    EXPECT_EQ(sink.writes, std::vector<std::string>{std::string("a\r\nb\r\r\n\rc\0\x82\xa0\r\n\r\n", 15)});
+    EXPECT_EQ(sink.writes, std::vector<std::string>{std::string("a\r\nb\r\r\n\rc\0\x82\xa0\r\n\r\n", 16)});
 }
 
 TEST(CrlfOutput, BlocksHold4096BytesCountedBeforeExpansion) {
