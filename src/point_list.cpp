@@ -10,7 +10,7 @@ namespace {
 // The bytes from `offset` up to the first NUL at or after it (the terminator
 // at `length` at the latest); empty when the line does not reach `offset`.
 std::string_view text_from(const point_list_line& line, std::size_t offset) {
-    if (offset >= line.length) return {};
+    if (offset >= line.length) return {line.text + line.length, 0};
     const char* start = line.text + offset;
     const void* nul = std::memchr(start, '\0', line.length - offset);
     const std::size_t size = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - start)
