@@ -1,6 +1,7 @@
 #include "number_text.hpp"
 
 #include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +10,10 @@
 #include <system_error>
 
 #include "big_integer.hpp"
+
+// The one-division fast path relies on each operation being rounded once, to
+// double precision.
+static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must not use extended precision");
 
 namespace qolt2wpt {
 namespace {
@@ -35,15 +40,23 @@ struct number_form {
     const char* fraction_digits;
     std::size_t fraction_count;
     std::int64_t exponent;  // saturated far beyond any value that matters
+    std::uint64_t digits_value;  // all digits as one integer, exact when there are at most 19
 };
 
 // Exponents beyond this magnitude already put every value out of the double
 // range (a text holds far fewer than 10^9 digits), so accumulation stops here.
 constexpr std::int64_t exponent_saturation = 1'000'000'000;
 
-std::size_t count_digits(const char* p, const char* end) {
+// Counts the run of digits at `p`, folding them into `value` as it goes
+// (value * 10 + digit, wrapping: the value is only used for texts of at most
+// 19 digits, which it holds exactly).
+std::size_t scan_digits(const char* p, const char* end, std::uint64_t& value) {
     const char* start = p;
-    while (p != end && is_digit(static_cast<unsigned char>(*p))) ++p;
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) break;
+        value = value * 10 + digit;
+    }
     return static_cast<std::size_t>(p - start);
 }
 
@@ -70,14 +83,15 @@ bool scan_number_form(std::string_view text, number_form& form) {
     while (p != end && is_white_space(static_cast<unsigned char>(*p))) ++p;
     form.negative = false;
     if (p != end && (*p == '+' || *p == '-')) form.negative = *p++ == '-';
+    form.digits_value = 0;
     form.integer_digits = p;
-    form.integer_count = count_digits(p, end);
+    form.integer_count = scan_digits(p, end, form.digits_value);
     p += form.integer_count;
     form.fraction_digits = p;
     form.fraction_count = 0;
     if (p != end && *p == '.') {
         form.fraction_digits = ++p;
-        form.fraction_count = count_digits(p, end);
+        form.fraction_count = scan_digits(p, end, form.digits_value);
         p += form.fraction_count;
     }
     if (form.integer_count == 0 && form.fraction_count == 0) return false;
@@ -141,17 +155,20 @@ binary_midpoint midpoint_below(double value) {
 bool is_midpoint_below(const decimal_value& decimal, double value) {
     if (decimal.truncated || value == 0) return false;
     const binary_midpoint midpoint = midpoint_below(value);
-    big_integer left = big_integer_from_digits(decimal.digits, decimal.count);
-    big_integer right = big_integer_from_u64(midpoint.mantissa);
+    // Cheap necessary conditions first; most texts fail them.
     if (midpoint.exponent < 0) {
         // The midpoint has exactly -exponent decimals (an odd mantissa times
         // 5^-exponent, over 10^-exponent), and the decimal value has exactly
         // -decimal.exponent decimals, since its last digit is not zero.
         if (decimal.exponent != midpoint.exponent) return false;
+    } else if (decimal.exponent < 0 || decimal.exponent > 309) {
+        return false;  // an integer midpoint (values from 2^53 up) has at most 309 digits
+    }
+    big_integer left = big_integer_from_digits(decimal.digits, decimal.count);
+    big_integer right = big_integer_from_u64(midpoint.mantissa);
+    if (midpoint.exponent < 0) {
         multiply_by_power_of_5(right, static_cast<unsigned>(-midpoint.exponent));
     } else {
-        // An integer midpoint (values from 2^53 up): at most 309 digits.
-        if (decimal.exponent < 0 || decimal.exponent > 309) return false;
         multiply_by_power_of_10(left, static_cast<unsigned>(decimal.exponent));
         multiply_by_power_of_2(right, static_cast<unsigned>(midpoint.exponent));
     }
@@ -188,11 +205,40 @@ double nearest_double_toward_zero_on_tie(const decimal_value& decimal) {
     return result;
 }
 
+// The powers of ten that a double holds exactly (5^22 < 2^53).
+constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t two_to_53 = std::uint64_t{1} << 53;
+
+// The common case in one division: at most 19 digits forming an integer D
+// below 2^53, and a value D / 10^n with n <= 22. Both operands are exact, so
+// the quotient is the correctly rounded value, and it is never an exact tie
+// (a midpoint M * 2^e has an odd M above 2^53, and D * 2^-(e+n) = M * 5^n
+// would make an even number odd), so ties-to-even never applies. An integer
+// value below 2^53 is exact as it is. Returns false for everything else.
+bool convert_short_form(const number_form& form, double& magnitude) {
+    if (form.integer_count + form.fraction_count > 19) return false;
+    const std::uint64_t digits = form.digits_value;
+    if (digits > two_to_53) return false;
+    const std::int64_t exponent = form.exponent - static_cast<std::int64_t>(form.fraction_count);
+    if (exponent < 0 && exponent >= -22) {
+        magnitude = static_cast<double>(digits) / exact_powers_of_ten[-exponent];
+        return true;
+    }
+    if (exponent >= 0 && exponent <= 15 && digits <= two_to_53 / static_cast<std::uint64_t>(exact_powers_of_ten[exponent])) {
+        magnitude = static_cast<double>(digits * static_cast<std::uint64_t>(exact_powers_of_ten[exponent]));
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 double parse_coordinate(std::string_view text) {
     number_form form;
     if (!scan_number_form(text, form)) return 0.0;
+    double short_magnitude;
+    if (convert_short_form(form, short_magnitude)) return form.negative ? -short_magnitude : short_magnitude;
     decimal_value decimal;
     if (!reduce_to_decimal(form, decimal)) return form.negative ? -0.0 : 0.0;
     const double magnitude = nearest_double_toward_zero_on_tie(decimal);

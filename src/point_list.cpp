@@ -18,24 +18,18 @@ std::string_view text_from(const point_list_line& line, std::size_t offset) {
     return {start, size};
 }
 
+// The word must stand before the line's first NUL. Searching the whole line
+// first and looking for a NUL only in front of a match costs one scan for
+// the usual line, which has no NUL and the word, if at all, at its start.
 bool holds_word(const point_list_line& line, std::string_view word) {
-    return text_from(line, 0).find(word) != std::string_view::npos;
+    const std::size_t found = std::string_view(line.text, line.length).find(word);
+    return found != std::string_view::npos && (found == 0 || std::memchr(line.text, '\0', found) == nullptr);
 }
 
-// Splits off the token at the start of `rest`: separators are skipped, the
-// token runs to the next separator, and `rest` resumes after that separator.
-// Returns an empty token when only separators are left.
-std::string_view next_token(std::string_view& rest, char separator) {
-    const std::size_t start = rest.find_first_not_of(separator);
-    if (start == std::string_view::npos) {
-        rest = {};
-        return {};
-    }
-    rest.remove_prefix(start);
-    const std::size_t stop = rest.find(separator);
-    const std::string_view token = rest.substr(0, stop);
-    rest = stop == std::string_view::npos ? std::string_view{} : rest.substr(stop + 1);
-    return token;
+// The text after any leading separators; empty when only separators are left.
+std::string_view skip_separators(std::string_view text, char separator) {
+    const std::size_t start = text.find_first_not_of(separator);
+    return start == std::string_view::npos ? text.substr(text.size()) : text.substr(start);
 }
 
 }  // namespace
@@ -53,9 +47,15 @@ void read_label(const point_list_line& line, current_label& label) {
 }
 
 coordinates read_coordinates(const point_list_line& line) {
-    std::string_view rest = text_from(line, coordinates_offset);
-    const std::string_view latitude = next_token(rest, ',');
-    const std::string_view longitude = next_token(rest, ')');
+    const std::string_view text = text_from(line, coordinates_offset);
+    // Latitude: after any commas, up to the next comma. Longitude: after that
+    // comma and any ")"s, up to the next ")"; without that comma there is none.
+    const std::string_view latitude = skip_separators(text, ',');
+    const std::size_t comma = latitude.find(',');
+    const std::string_view longitude =
+        comma == std::string_view::npos ? latitude.substr(latitude.size()) : skip_separators(latitude.substr(comma + 1), ')');
+    // Each token is converted without cutting it at its separator first: a
+    // number never holds a ',' or a ')', so the conversion stops there anyway.
     return {parse_coordinate(latitude), parse_coordinate(longitude)};
 }
 

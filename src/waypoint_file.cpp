@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "fixed_format.hpp"
+#include "line_reader.hpp"
 
 namespace qolt2wpt {
 namespace {
@@ -36,8 +37,11 @@ void write_waypoint_record(crlf_output& output, double latitude, double longitud
     constexpr std::string_view lead = "W  _      N";
     constexpr std::string_view between = " E";
     constexpr std::string_view fixed_fields = " 01-JAN-00 00:00:00     0 ";
-    // Everything but the description, with both numbers at their longest.
-    char record[lead.size() + fixed7_max_length + between.size() + fixed7_max_length + fixed_fields.size()];
+    // Room for both numbers at their longest and any label a line can carry,
+    // so that the usual record goes out in one piece.
+    constexpr std::size_t usual_description = line_capacity;
+    char record[lead.size() + fixed7_max_length + between.size() + fixed7_max_length + fixed_fields.size() +
+                usual_description + 1];
     char* p = record;
     std::memcpy(p, lead.data(), lead.size());
     p += lead.size();
@@ -47,6 +51,13 @@ void write_waypoint_record(crlf_output& output, double latitude, double longitud
     p += put_number_field(p, longitude, longitude_width);
     std::memcpy(p, fixed_fields.data(), fixed_fields.size());
     p += fixed_fields.size();
+    if (description.size() <= usual_description) {
+        std::memcpy(p, description.data(), description.size());
+        p += description.size();
+        *p++ = '\n';
+        put_text(output, {record, static_cast<std::size_t>(p - record)});
+        return;
+    }
     put_text(output, {record, static_cast<std::size_t>(p - record)});
     put_text(output, description);
     put_text(output, "\n");

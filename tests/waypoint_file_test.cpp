@@ -56,14 +56,17 @@ TEST(WaypointFile, RecordLayout) {
 }
 
 TEST(WaypointFile, RecordOfAnyLengthIsWrittenWhole) {
-    // Far beyond a 200-byte line: a 310-digit latitude and a 249-byte label.
-    const std::string label(249, 'L');
-    const std::string record =
-        written_bytes([&](crlf_output& o) { write_waypoint_record(o, -1e308, 1e308, label); });
-    // 1e308 is stored as 1000000000000000010979...; its 17 significant digits
-    // are 1 and zeros, and every later digit is written as 0.
-    const std::string big = "1" + std::string(308, '0') + ".0000000";
-    EXPECT_EQ(record, "W  _      N-" + big + " E" + big + " 01-JAN-00 00:00:00     0 " + label + "\r\n");
+    // Far beyond a 200-byte line: 310-digit numbers, and labels up to the
+    // longest a line can carry and beyond.
+    for (const std::size_t label_length : {249u, 256u, 5000u}) {
+        const std::string label(label_length, 'L');
+        const std::string record =
+            written_bytes([&](crlf_output& o) { write_waypoint_record(o, -1e308, 1e308, label); });
+        // 1e308 is stored as 1000000000000000010979...; its 17 significant
+        // digits are 1 and zeros, and every later digit is written as 0.
+        const std::string big = "1" + std::string(308, '0') + ".0000000";
+        EXPECT_EQ(record, "W  _      N-" + big + " E" + big + " 01-JAN-00 00:00:00     0 " + label + "\r\n");
+    }
 }
 
 }  // namespace
