@@ -1,5 +1,7 @@
 #include "fixed_format.hpp"
 
+#include "exact_reference.hpp"
+
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
@@ -17,6 +19,8 @@
 
 namespace qolt2wpt {
 namespace {
+
+using testing_reference::reference_fixed7;
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double largest = std::numeric_limits<double>::max();
@@ -60,49 +64,6 @@ struct format_case {
 void expect_all(const std::vector<format_case>& cases) {
     for (const auto& c : cases) EXPECT_TRUE(formats_as(c.value, c.expected));
 }
-
-// ---------------------------------------------------------------------------
-// The two rounding stages on exact rationals, for the property test.
-
-mpq_class power_of_ten(long exponent) {
-    mpz_class p;
-    mpz_ui_pow_ui(p.get_mpz_t(), 10, static_cast<unsigned long>(std::labs(exponent)));
-    if (exponent >= 0) return mpq_class(p);
-    return mpq_class(mpz_class(1), p);
-}
-
-mpz_class floor_of(const mpq_class& q) {
-    mpz_class result;
-    mpz_fdiv_q(result.get_mpz_t(), q.get_num_mpz_t(), q.get_den_mpz_t());
-    return result;
-}
-
-std::string reference_fixed7(double value) {
-    if (std::isinf(value)) return value < 0 ? "-1.#INF000" : "1.#INF000";
-    if (value == 0) return "0.0000000";
-    const mpq_class magnitude(std::fabs(value));
-    // 10^e <= magnitude < 10^(e + 1)
-    long e = std::lround(std::floor(std::log10(std::fabs(value))));
-    while (magnitude < power_of_ten(e)) --e;
-    while (magnitude >= power_of_ten(e + 1)) ++e;
-    // Stage 1: whole units of the 17th significant digit; a remainder of
-    // half a unit or more rounds up.
-    const mpq_class units = magnitude / power_of_ten(e - 16);
-    mpz_class kept = floor_of(units);
-    if (units - kept >= mpq_class(1, 2)) ++kept;
-    // Stage 2: the kept value cut after its 8th decimal; that digit alone
-    // decides the 7th.
-    const mpz_class eighths = floor_of(kept * power_of_ten(e - 16 + 8));
-    mpz_class sevenths = eighths / 10;
-    if (eighths % 10 >= 5) ++sevenths;
-    const mpz_class integer = sevenths / 10000000;
-    std::string fraction = mpz_class(sevenths % 10000000).get_str();
-    fraction.insert(0, 7 - fraction.size(), '0');
-    std::string text(value < 0 ? "-" : "");
-    return text += integer.get_str() + "." + fraction;
-}
-
-// ---------------------------------------------------------------------------
 
 TEST(FixedFormat, Coordinates) {
     expect_all({

@@ -1,5 +1,7 @@
 #include "number_text.hpp"
 
+#include "exact_reference.hpp"
+
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
@@ -15,6 +17,9 @@
 
 namespace qolt2wpt {
 namespace {
+
+using testing_reference::exact_decimal;
+using testing_reference::is_nearest_toward_zero;
 
 using namespace std::literals;
 
@@ -148,35 +153,6 @@ std::string above_form(const decimal_text& d, int form) {
         default: return d.digits + std::string(40, '0') + "1e" + std::to_string(d.exponent - 41);
     }
 }
-
-// ---------------------------------------------------------------------------
-// The rounding rule stated on exact rationals, for the property tests.
-
-mpq_class exact_value(const std::string& digits, long exponent) {
-    const mpz_class n(digits, 10);
-    if (exponent >= 0) return mpq_class(n * power(10, static_cast<unsigned>(exponent)));
-    mpq_class q(n, power(10, static_cast<unsigned>(-exponent)));
-    q.canonicalize();
-    return q;
-}
-
-// The midpoint between a double and the next one up, exactly.
-mpq_class exact_midpoint_above(double d) {
-    if (d == largest) return mpq_class((mpz_class(1) << 1024) - (mpz_class(1) << 970));
-    return (mpq_class(d) + mpq_class(std::nextafter(d, infinity))) / 2;
-}
-
-// Whether `result` is right for the non-negative `value`: the nearest double,
-// an exact tie going to the one nearer zero; infinity only past the tie above
-// the largest double.
-bool is_nearest_toward_zero(const mpq_class& value, double result) {
-    if (std::signbit(result) || std::isnan(result)) return false;
-    if (std::isinf(result)) return value > exact_midpoint_above(largest);
-    if (value > exact_midpoint_above(result)) return false;
-    return result == 0 || value > exact_midpoint_above(std::nextafter(result, 0.0));
-}
-
-// ---------------------------------------------------------------------------
 
 TEST(NumberText, TypicalCoordinates) {
     expect_all({
@@ -424,7 +400,7 @@ TEST(NumberText, RandomTextsAreRoundedToNearestWithTiesTowardZero) {
         }
 
         const double result = parse_coordinate(text);
-        const mpq_class value = exact_value(digits, exponent);
+        const mpq_class value = exact_decimal(digits, exponent);
         const bool ok = value == 0 ? std::bit_cast<std::uint64_t>(result) == std::bit_cast<std::uint64_t>(negative ? -0.0 : 0.0)
                                    : std::signbit(result) == negative && is_nearest_toward_zero(value, std::fabs(result));
         if (!ok) {
