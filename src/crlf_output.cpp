@@ -57,6 +57,21 @@ void put_text(crlf_output& output, std::string_view text) {
     }
 }
 
+char* reserve_line(crlf_output& output, std::size_t length) {
+    // Strictly below the block size with the LF, so the block never fills
+    // here and a line never needs splitting across two blocks.
+    if (output.failed || length >= output_block_size - output.counted_length) return nullptr;
+    return reinterpret_cast<char*>(output.block + output.block_length);
+}
+
+void end_reserved_line(crlf_output& output, std::size_t length) {
+    unsigned char* end = output.block + output.block_length + length;
+    end[0] = '\r';
+    end[1] = '\n';
+    output.block_length += length + 2;
+    output.counted_length += length + 1;
+}
+
 bool flush_output(crlf_output& output) {
     write_block(output);
     return !output.failed;

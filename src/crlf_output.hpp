@@ -33,6 +33,17 @@ void start_crlf_output(crlf_output& output, write_function write, void* sink);
 // further text is dropped, so the sink never receives bytes after a gap.
 void put_text(crlf_output& output, std::string_view text);
 
+// For a writer that lays out a line in place: room for `length` bytes of
+// text at the end of the current block, when the block can take them and
+// the line's LF without reaching its end; nullptr otherwise (the caller then
+// uses put_text). The caller writes exactly `length` bytes there, none of
+// them an LF, and then calls end_reserved_line.
+char* reserve_line(crlf_output& output, std::size_t length);
+
+// Adds the `length` bytes written at the reserved place, and the LF (as
+// CR LF) that ends the line.
+void end_reserved_line(crlf_output& output, std::size_t length);
+
 // Writes out the held remainder. Returns false if this or any earlier write
 // failed.
 bool flush_output(crlf_output& output);

@@ -1,9 +1,9 @@
 #include "waypoint_file.hpp"
 
+#include <cassert>
 #include <cstring>
 
 #include "fixed_format.hpp"
-#include "line_reader.hpp"
 
 namespace qolt2wpt {
 namespace {
@@ -11,16 +11,34 @@ namespace {
 constexpr std::size_t latitude_width = 10;
 constexpr std::size_t longitude_width = 11;
 
-// Writes the number right-aligned in a field of at least `width` columns at
-// `out`; returns the columns used.
-// Precondition: `out` has room for fixed7_max_length bytes.
-std::size_t put_number_field(char* out, double value, std::size_t width) {
+// A number's text and the spaces that right-align it in its field.
+struct number_field {
     char text[fixed7_max_length];
-    const std::size_t length = format_fixed7(value, text);
-    const std::size_t padding = length < width ? width - length : 0;
-    std::memset(out, ' ', padding);
-    std::memcpy(out + padding, text, length);
-    return padding + length;
+    std::size_t length;
+    std::size_t padding;
+};
+
+number_field format_field(double value, std::size_t width) {
+    number_field field;
+    field.length = format_fixed7(value, field.text);
+    field.padding = field.length < width ? width - field.length : 0;
+    return field;
+}
+
+char* copy_bytes(char* out, std::string_view bytes) {
+    std::memcpy(out, bytes.data(), bytes.size());
+    return out + bytes.size();
+}
+
+char* copy_field(char* out, const number_field& field) {
+    std::memset(out, ' ', field.padding);
+    return copy_bytes(out + field.padding, {field.text, field.length});
+}
+
+void put_field(crlf_output& output, const number_field& field) {
+    constexpr std::string_view spaces = "           ";  // the widest padding: 11 columns
+    put_text(output, spaces.substr(0, field.padding));
+    put_text(output, {field.text, field.length});
 }
 
 }  // namespace
@@ -37,28 +55,29 @@ void write_waypoint_record(crlf_output& output, double latitude, double longitud
     constexpr std::string_view lead = "W  _      N";
     constexpr std::string_view between = " E";
     constexpr std::string_view fixed_fields = " 01-JAN-00 00:00:00     0 ";
-    // Room for both numbers at their longest and any label a line can carry,
-    // so that the usual record goes out in one piece.
-    constexpr std::size_t usual_description = line_capacity;
-    char record[lead.size() + fixed7_max_length + between.size() + fixed7_max_length + fixed_fields.size() +
-                usual_description + 1];
-    char* p = record;
-    std::memcpy(p, lead.data(), lead.size());
-    p += lead.size();
-    p += put_number_field(p, latitude, latitude_width);
-    std::memcpy(p, between.data(), between.size());
-    p += between.size();
-    p += put_number_field(p, longitude, longitude_width);
-    std::memcpy(p, fixed_fields.data(), fixed_fields.size());
-    p += fixed_fields.size();
-    if (description.size() <= usual_description) {
-        std::memcpy(p, description.data(), description.size());
-        p += description.size();
-        *p++ = '\n';
-        put_text(output, {record, static_cast<std::size_t>(p - record)});
+    assert(description.find('\n') == std::string_view::npos);
+    const number_field latitude_field = format_field(latitude, latitude_width);
+    const number_field longitude_field = format_field(longitude, longitude_width);
+    const std::size_t length = lead.size() + latitude_field.padding + latitude_field.length + between.size() +
+                               longitude_field.padding + longitude_field.length + fixed_fields.size() +
+                               description.size();
+    // Laid out in place in the output block; piece by piece only where the
+    // record would meet the end of the block.
+    if (char* out = reserve_line(output, length)) {
+        out = copy_bytes(out, lead);
+        out = copy_field(out, latitude_field);
+        out = copy_bytes(out, between);
+        out = copy_field(out, longitude_field);
+        out = copy_bytes(out, fixed_fields);
+        copy_bytes(out, description);
+        end_reserved_line(output, length);
         return;
     }
-    put_text(output, {record, static_cast<std::size_t>(p - record)});
+    put_text(output, lead);
+    put_field(output, latitude_field);
+    put_text(output, between);
+    put_field(output, longitude_field);
+    put_text(output, fixed_fields);
     put_text(output, description);
     put_text(output, "\n");
 }

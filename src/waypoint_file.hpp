@@ -29,6 +29,8 @@ void write_column_header(crlf_output& output);
 // Numbers as format_fixed7 writes them, padded on the left with spaces to 10
 // (latitude) and 11 (longitude) columns. The description is written byte for
 // byte; an empty one leaves the record ending in "0 " before the line end.
+// Precondition: the description holds no LF (a label never does: a line's
+// only LF is its last byte, which the label leaves out).
 void write_waypoint_record(crlf_output& output, double latitude, double longitude, std::string_view description);
 
 }  // namespace qolt2wpt

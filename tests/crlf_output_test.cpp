@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,47 @@ TEST(CrlfOutput, FailureOfTheLastWriteIsReported) {
     put_text(output, "short\n");
     EXPECT_FALSE(output.failed);
     EXPECT_FALSE(flush_output(output));
+}
+
+TEST(CrlfOutput, LinesLaidOutInPlaceGiveTheSameBlocksAsPutText) {
+    // Lines of many lengths, laid out in place where reserve_line allows and
+    // put piece by piece where it refuses: the blocks must be those of
+    // putting the same text in one go.
+    std::string text;
+    recording_sink in_place_sink;
+    crlf_output in_place;
+    start_crlf_output(in_place, record_write, &in_place_sink);
+    int refused = 0;
+    for (std::size_t i = 0; i < 400; ++i) {
+        const std::string line(i * 37 % 300, static_cast<char>('a' + i % 26));
+        text += line + "\n";
+        if (char* room = reserve_line(in_place, line.size())) {
+            std::copy(line.begin(), line.end(), room);
+            end_reserved_line(in_place, line.size());
+        } else {
+            ++refused;
+            put_text(in_place, line);
+            put_text(in_place, "\n");
+        }
+    }
+    EXPECT_TRUE(flush_output(in_place));
+    EXPECT_GT(refused, 0);
+
+    recording_sink whole_sink;
+    crlf_output whole;
+    start_crlf_output(whole, record_write, &whole_sink);
+    put_text(whole, text);
+    EXPECT_TRUE(flush_output(whole));
+    EXPECT_EQ(in_place_sink.writes, whole_sink.writes);
+}
+
+TEST(CrlfOutput, NoRoomIsReservedAfterAFailure) {
+    recording_sink sink;
+    sink.fail_from_write = 0;
+    crlf_output output;
+    start_crlf_output(output, record_write, &sink);
+    put_text(output, std::string(4096, 'x'));
+    EXPECT_EQ(reserve_line(output, 1), nullptr);
 }
 
 }  // namespace
