@@ -91,5 +91,30 @@ TEST(Conversion, StopsAtTheFirstFailedWrite) {
     EXPECT_LT(file.position, file.bytes.size());  // no point reading on into a full disk
 }
 
+TEST(Conversion, ReadErrorEndsTheLoopAsAFailure) {
+    // A source that hands out two lines and then reports an error.
+    struct failing_file {
+        std::string bytes = "Label L\nData = 1,2)\n";
+        bool read = false;
+    } file;
+    unsigned char buffer[64];
+    point_list_input input = start_point_list_input(
+        [](void* source, unsigned char* out, std::size_t capacity) -> std::ptrdiff_t {
+            auto& f = *static_cast<failing_file*>(source);
+            if (f.read) return -1;
+            f.read = true;
+            const std::size_t n = std::min(capacity, f.bytes.size());
+            std::copy_n(f.bytes.data(), n, out);
+            return static_cast<std::ptrdiff_t>(n);
+        },
+        &file, buffer, sizeof buffer);
+    std::string waypoints;
+    crlf_output output;
+    start_crlf_output(output, append_to_string, &waypoints);
+    EXPECT_EQ(convert_point_list(input, output, "t"), conversion_status::read_failed);
+    EXPECT_TRUE(flush_output(output));
+    EXPECT_EQ(waypoints, title + header + record(" 1.0000000 E  2.0000000", "L"));
+}
+
 }  // namespace
 }  // namespace qolt2wpt
