@@ -60,7 +60,7 @@ void put_text(crlf_output& output, std::string_view text) {
 char* reserve_line(crlf_output& output, std::size_t length) {
     // Strictly below the block size with the LF, so the block never fills
     // here and a line never needs splitting across two blocks.
-    if (output.failed || length >= output_block_size - output.counted_length) return nullptr;
+    if (output.failed || length + 1 >= output_block_size - output.counted_length) return nullptr;
     return reinterpret_cast<char*>(output.block + output.block_length);
 }
 

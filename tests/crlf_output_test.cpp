@@ -123,5 +123,24 @@ TEST(CrlfOutput, NoRoomIsReservedAfterAFailure) {
     EXPECT_EQ(reserve_line(output, 1), nullptr);
 }
 
+TEST(CrlfOutput, LineFillingTheBlockExactlyGoesOutAtOnce) {
+    // A line whose LF is the block's 4096th byte fills the block, which must
+    // go to the sink then, not wait for the next text or the flush: so
+    // reserve_line refuses the line and put_text writes the block as it fills.
+    recording_sink sink;
+    crlf_output output;
+    start_crlf_output(output, record_write, &sink);
+    put_text(output, std::string(4000, 'x'));
+    const std::string line(95, 'y');  // 4000 + 95 + the LF = 4096
+    if (char* room = reserve_line(output, line.size())) {
+        std::copy(line.begin(), line.end(), room);
+        end_reserved_line(output, line.size());
+    } else {
+        put_text(output, line + "\n");
+    }
+    ASSERT_EQ(sink.writes.size(), 1u);
+    EXPECT_EQ(sink.writes[0], std::string(4000, 'x') + line + "\r\n");
+}
+
 }  // namespace
 }  // namespace qolt2wpt
