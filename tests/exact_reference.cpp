@@ -1,6 +1,7 @@
 #include "exact_reference.hpp"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 
@@ -23,6 +24,43 @@ mpz_class floor_of(const mpq_class& q) {
     mpz_class result;
     mpz_fdiv_q(result.get_mpz_t(), q.get_num_mpz_t(), q.get_den_mpz_t());
     return result;
+}
+
+// A number text taken apart by the rule's grammar:
+// white space, [+|-] digits [. digits] [(E|e|D|d) [+|-] digits].
+struct number_form {
+    bool found = false;  // at least one mantissa digit
+    bool negative = false;
+    std::string digits;      // the mantissa digits, point removed, leading zeros kept
+    long long exponent = 0;  // value = digits * 10^exponent; saturated far past any double
+};
+
+number_form read_number_form(std::string_view text) {
+    auto digit = [&](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+    number_form form;
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= 0x09 && text[i] <= 0x0D))) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) form.negative = text[i++] == '-';
+    long long decimals = 0;
+    while (digit(i)) form.digits += text[i++];
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (digit(i)) form.digits += text[i++], ++decimals;
+    }
+    form.found = !form.digits.empty();
+    if (!form.found) return form;
+    long long written = 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        std::size_t j = i + 1;
+        bool exponent_negative = false;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent_negative = text[j++] == '-';
+        while (digit(j)) {
+            written = std::min(written * 10 + (text[j++] - '0'), 1'000'000'000'000LL);
+        }
+        if (exponent_negative) written = -written;
+    }
+    form.exponent = written - decimals;
+    return form;
 }
 
 }  // namespace
@@ -71,6 +109,28 @@ std::string reference_fixed7(double value) {
     fraction.insert(0, 7 - fraction.size(), '0');
     std::string text(value < 0 ? "-" : "");
     return text += integer.get_str() + "." + fraction;
+}
+
+bool parses_right(std::string_view text, double result, std::string& why) {
+    const number_form form = read_number_form(text);
+    if (!form.found) {
+        why = "no number: +0";
+        return result == 0 && !std::signbit(result);
+    }
+    const std::size_t first = form.digits.find_first_not_of('0');
+    if (first == std::string::npos) {
+        why = form.negative ? "all-zero digits: -0" : "all-zero digits: +0";
+        return result == 0 && std::signbit(result) == form.negative;
+    }
+    why = "the nearest double (ties toward zero) with the text's sign";
+    if (std::signbit(result) != form.negative) return false;
+    const std::string significant = form.digits.substr(first);
+    const long long n = static_cast<long long>(significant.size());
+    // 10^(n - 1 + exponent) <= value < 10^(n + exponent)
+    if (n - 1 + form.exponent >= 309) return std::isinf(result);
+    if (n + form.exponent <= -325) return result == 0;
+    const mpq_class value = mpq_class(mpz_class(significant, 10)) * power_of_ten(static_cast<long>(form.exponent));
+    return is_nearest_toward_zero(value, std::fabs(result));
 }
 
 }  // namespace qolt2wpt::testing_reference

@@ -5,6 +5,7 @@
 #include <gmpxx.h>
 
 #include <string>
+#include <string_view>
 
 namespace qolt2wpt::testing_reference {
 
@@ -24,5 +25,10 @@ bool is_nearest_toward_zero(const mpq_class& value, double result);
 // value: half up to 17 significant digits, then half up at the 7th decimal
 // looking only at the 8th.
 std::string reference_fixed7(double value);
+
+// Whether `result` is what the number rule gives for the whole `text`
+// (white space, [+|-] digits [. digits] [(E|e|D|d) [+|-] digits], the rest
+// ignored); `why` says what it should have been when not.
+bool parses_right(std::string_view text, double result, std::string& why);
 
 }  // namespace qolt2wpt::testing_reference
