@@ -19,8 +19,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,28 +27,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tool_test_support.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
-
-// Console texts are Shift_JIS, and every line ends in CR LF.
-// "ZR.qOLT.txtからWPTファイルを生成します": Generates a WPT file from ZR.qOLT.txt.
-const std::string banner =
-    "ZR.qOLT.txt\x82\xa9\x82\xe7WPT\x83t\x83@\x83" "C\x83\x8b\x82\xf0\x90\xb6\x90\xac\x82\xb5\x82\xdc\x82\xb7\r\n";
-// "Input file (".qOLT.txt"はいりません) >> ": Input file (the .qOLT.txt suffix
-// is not to be typed). No line end: the name is typed after it.
-const std::string prompt = "Input file (\".qOLT.txt\"\x82\xcd\x82\xa2\x82\xe8\x82\xdc\x82\xb9\x82\xf1) >> ";
-
-// "ファイルを開けません(name)": Cannot open the file (name).
-std::string open_failure(std::string_view file_name) {
-    return "\x83t\x83@\x83" "C\x83\x8b\x82\xf0\x8a" "J\x82\xaf\x82\xdc\x82\xb9\x82\xf1("s + std::string(file_name) +
-           ")\r\n";
-}
-
-std::string title_header(std::string_view base_name) { return "H  " + std::string(base_name) + ".WPT\r\n\r\n"; }
-
-const std::string column_header = "H  IDNT   LATITUDE    LONGITUDE    DATE      TIME     ALT  DESCRIPTION\r\n";
+using namespace qolt2wpt::testing_support;
 
 // A point list with one labelled point, and the waypoint lines it gives.
 const std::string one_point = "Label Gate\nData = 1,2)\n";
@@ -78,96 +60,26 @@ std::vector<std::string> tool_command() {
     return words;
 }
 
-fs::path temp_root() {
-    const char* dir = std::getenv("TMPDIR");
-    return dir != nullptr && *dir != '\0' ? fs::path(dir) : fs::path("/tmp");
-}
-
-// A fresh directory, removed with everything in it at the end of the test.
-class temp_dir {
-public:
-    temp_dir() {
-        std::string pattern = (temp_root() / "qolt2wpt-e2e-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw fs::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
-        }
-        path_ = pattern;
-    }
-    ~temp_dir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    temp_dir(const temp_dir&) = delete;
-    temp_dir& operator=(const temp_dir&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-// An unnamed scratch file for the tool's standard input or output.
+// An unnamed scratch file for the tool's standard input or output, closed
+// when the run is over.
 class scratch_file {
 public:
-    scratch_file() {
-        std::string pattern = (temp_root() / "qolt2wpt-io-XXXXXX").string();
-        fd_ = ::mkstemp(pattern.data());
-        if (fd_ < 0) throw fs::filesystem_error("mkstemp", std::error_code(errno, std::generic_category()));
-        ::unlink(pattern.c_str());
-    }
-    explicit scratch_file(std::string_view bytes) : scratch_file() {
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t count = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (count <= 0) throw fs::filesystem_error("write", std::error_code(errno, std::generic_category()));
-            done += static_cast<std::size_t>(count);
-        }
-        ::lseek(fd_, 0, SEEK_SET);
-    }
+    explicit scratch_file(std::string_view bytes = "") : fd_(scratch_descriptor(bytes)) {}
     ~scratch_file() { ::close(fd_); }
     scratch_file(const scratch_file&) = delete;
     scratch_file& operator=(const scratch_file&) = delete;
     int fd() const { return fd_; }
-    std::string contents() const {
-        std::string bytes;
-        char buffer[4096];
-        ssize_t count;
-        for (off_t offset = 0; (count = ::pread(fd_, buffer, sizeof buffer, offset)) > 0; offset += count) {
-            bytes.append(buffer, static_cast<std::size_t>(count));
-        }
-        return bytes;
-    }
+    std::string contents() const { return descriptor_contents(fd_); }
 
 private:
-    int fd_ = -1;
+    int fd_;
 };
-
-void write_bytes(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw fs::filesystem_error("cannot write", path, std::error_code());
-}
-
-// The bytes of a regular file, or nothing when there is no such file.
-std::optional<std::string> read_bytes(const fs::path& path) {
-    if (!fs::is_regular_file(path)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string read_fixture(std::string_view name) {
     const fs::path path = fs::path(QOLT2WPT_FIXTURE_DIR) / name;
     const std::optional<std::string> bytes = read_bytes(path);
     if (!bytes) throw fs::filesystem_error("missing fixture", path, std::error_code());
     return *bytes;
-}
-
-// Every path under `dir`, relative to it, sorted.
-std::vector<std::string> list_tree(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir)) {
-        names.push_back(fs::relative(entry.path(), dir).string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // argv for execvp; `words` must outlive it.

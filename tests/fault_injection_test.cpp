@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,107 +26,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tool_test_support.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
-
-// Console texts are Shift_JIS, every line ends in CR LF.
-const std::string banner =
-    "ZR.qOLT.txt\x82\xa9\x82\xe7WPT\x83t\x83@\x83"
-    "C\x83\x8b\x82\xf0\x90\xb6\x90\xac\x82\xb5\x82\xdc\x82\xb7\r\n";
-const std::string prompt = "Input file (\".qOLT.txt\"\x82\xcd\x82\xa2\x82\xe8\x82\xdc\x82\xb9\x82\xf1) >> ";
-
-std::string open_failure(std::string_view file_name) {
-    return "\x83t\x83@\x83"
-           "C\x83\x8b\x82\xf0\x8a"
-           "J\x82\xaf\x82\xdc\x82\xb9\x82\xf1("s +
-           std::string(file_name) + ")\r\n";
-}
-
-std::string title_header(std::string_view base_name) { return "H  " + std::string(base_name) + ".WPT\r\n\r\n"; }
-
-const std::string column_header = "H  IDNT   LATITUDE    LONGITUDE    DATE      TIME     ALT  DESCRIPTION\r\n";
-
-std::string record(std::string_view latitude, std::string_view longitude, std::string_view label) {
-    return "W  _      N" + std::string(10 - std::min<std::size_t>(10, latitude.size()), ' ') + std::string(latitude) +
-           " E" + std::string(11 - std::min<std::size_t>(11, longitude.size()), ' ') + std::string(longitude) +
-           " 01-JAN-00 00:00:00     0 " + std::string(label) + "\r\n";
-}
-
-fs::path temp_root() {
-    const char* dir = std::getenv("TMPDIR");
-    return dir != nullptr && *dir != '\0' ? fs::path(dir) : fs::path("/tmp");
-}
-
-// A fresh directory, removed with everything in it at the end of the test.
-class temp_dir {
-public:
-    temp_dir() {
-        std::string pattern = (temp_root() / "qolt2wpt-fault-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw fs::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
-        }
-        path_ = pattern;
-    }
-    ~temp_dir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    temp_dir(const temp_dir&) = delete;
-    temp_dir& operator=(const temp_dir&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-void write_bytes(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw fs::filesystem_error("cannot write", path, std::error_code());
-}
-
-std::optional<std::string> read_bytes(const fs::path& path) {
-    if (!fs::is_regular_file(path)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Every path under `dir`, relative to it, with what it is, sorted.
-std::vector<std::string> list_tree(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir)) {
-        names.push_back(fs::relative(entry.path(), dir).string() + (entry.is_symlink() ? " (link)" : ""));
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// A descriptor on an unnamed scratch file holding `bytes`, positioned at 0.
-int scratch_descriptor(std::string_view bytes) {
-    std::string pattern = (temp_root() / "qolt2wpt-io-XXXXXX").string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) throw fs::filesystem_error("mkstemp", std::error_code(errno, std::generic_category()));
-    ::unlink(pattern.c_str());
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (count <= 0) throw fs::filesystem_error("write", std::error_code(errno, std::generic_category()));
-        done += static_cast<std::size_t>(count);
-    }
-    ::lseek(fd, 0, SEEK_SET);
-    return fd;
-}
-
-std::string descriptor_contents(int fd) {
-    std::string bytes;
-    char buffer[4096];
-    ssize_t count;
-    for (off_t offset = 0; (count = ::pread(fd, buffer, sizeof buffer, offset)) > 0; offset += count) {
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-    return bytes;
-}
+using namespace qolt2wpt::testing_support;
 
 // What standard input the tool gets.
 enum class standard_input { typed, closed, directory };
