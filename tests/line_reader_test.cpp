@@ -1,5 +1,7 @@
 #include "line_reader.hpp"
 
+#include "point_list_model.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,21 +55,13 @@ read_result read_all_lines(memory_source& source, std::size_t capacity) {
     }
 }
 
-// The rules written as plainly as possible: deliver the bytes, then cut them
-// into reads of up to 255 bytes that stop after an LF; a read that runs out
-// of bytes met the end of the file and is dropped.
+// The lines the driver processes, by the plain one-byte-at-a-time model of
+// the reading rules that the fuzz targets also check against.
 std::vector<std::string> model_lines(const std::string& file) {
-    std::string delivered;
-    for (std::size_t i = 0; i < file.size() && file[i] != '\x1a'; ++i) {
-        const bool crlf = file[i] == '\r' && i + 1 < file.size() && file[i + 1] == '\n';
-        if (!crlf) delivered += file[i];
-    }
+    model::line_reader reader(file);
     std::vector<std::string> lines;
-    std::string current;
-    for (const char c : delivered) {
-        current += c;
-        if (c == '\n' || current.size() == 255) lines.push_back(std::exchange(current, {}));
-    }
+    std::string line;
+    while (reader.next(line)) lines.push_back(line);
     return lines;
 }
 

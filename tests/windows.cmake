@@ -81,6 +81,7 @@ foreach(test IN LISTS qolt2wpt_windows_tests)
   qolt2wpt_set_options(${test})
   gtest_discover_tests(${test} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} DISCOVERY_TIMEOUT 120)
 endforeach()
+target_include_directories(line_reader_test PRIVATE ${PROJECT_SOURCE_DIR}/fuzz)  # the plain model of the rules
 
 # On a console each message must show at once. Started from a pipe, as CTest
 # starts it, a program under Wine gets no console; on a pseudo-terminal (made
