@@ -1,5 +1,6 @@
 # Runs the tool in EXAMPLE_DIR and answers its prompt with BASE_NAME, as a
 # user would type it. Usage: cmake -DTOOL=... -DEXAMPLE_DIR=... -DBASE_NAME=... -P run_example.cmake
+cmake_minimum_required(VERSION 3.25)
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E echo ${BASE_NAME}
   COMMAND ${TOOL}
