@@ -75,11 +75,25 @@ add_custom_target(wine-prefix ALL DEPENDS ${QOLT2WPT_WINE_PREFIX}/system.reg)
 # before the prefix is ready.
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
+# One Wine server for the whole run, which every Windows test requires. A
+# server started on demand quits a few seconds after its last program ends,
+# and a program that connects just as it quits dies with "wine client error:
+# recvmsg: Connection reset by peer", failing whichever test it was.
+set(qolt2wpt_wine_server_command
+    ${QOLT2WPT_ENV} ${QOLT2WPT_WINE_ENVIRONMENT}
+    ${CMAKE_COMMAND} -DWINESERVER=${QOLT2WPT_WINESERVER} -DWINE=${QOLT2WPT_WINE})
+set(qolt2wpt_wine_server_script ${PROJECT_SOURCE_DIR}/cmake/wine_server.cmake)
+add_test(NAME WineServer.Start COMMAND ${qolt2wpt_wine_server_command} -DACTION=start -P ${qolt2wpt_wine_server_script})
+add_test(NAME WineServer.Stop COMMAND ${qolt2wpt_wine_server_command} -DACTION=stop -P ${qolt2wpt_wine_server_script})
+set_tests_properties(WineServer.Start PROPERTIES FIXTURES_SETUP WineServer)
+set_tests_properties(WineServer.Stop PROPERTIES FIXTURES_CLEANUP WineServer)
+
 foreach(test IN LISTS qolt2wpt_windows_tests)
   add_executable(${test} ${test}.cpp)
   target_link_libraries(${test} PRIVATE qolt2wpt::core GTest::gtest GTest::gtest_main)
   qolt2wpt_set_options(${test})
-  gtest_discover_tests(${test} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} DISCOVERY_TIMEOUT 120)
+  gtest_discover_tests(${test} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} DISCOVERY_TIMEOUT 120
+                       PROPERTIES FIXTURES_REQUIRED WineServer)
 endforeach()
 target_include_directories(line_reader_test PRIVATE ${PROJECT_SOURCE_DIR}/fuzz)  # the plain model of the rules
 
@@ -92,7 +106,7 @@ string(JOIN " " qolt2wpt_console_test_command ${CMAKE_CROSSCOMPILING_EMULATOR} $
 add_test(NAME PlatformWindows.ConsoleIsATerminalOnAPseudoTerminal
          COMMAND ${QOLT2WPT_SCRIPT} --quiet --return --command "${qolt2wpt_console_test_command}" /dev/null)
 set_tests_properties(PlatformWindows.ConsoleIsATerminalOnAPseudoTerminal PROPERTIES
-  ENVIRONMENT QOLT2WPT_CONSOLE_EXPECTED=1)
+  ENVIRONMENT QOLT2WPT_CONSOLE_EXPECTED=1 FIXTURES_REQUIRED WineServer)
 
 # end_to_end_test, built for Linux as a nested project (linux_end_to_end/):
 # it spawns the tool with the command in QOLT2WPT_TOOL_COMMAND, here Wine and
@@ -114,6 +128,7 @@ string(JOIN " " qolt2wpt_tool_command ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_
 file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/wine_end_to_end_tests_include.cmake CONTENT
 "set(HOST_TEST [==[${qolt2wpt_host_test}]==])
 set(TOOL_COMMAND [==[${qolt2wpt_tool_command}]==])
+set(FIXTURE WineServer)
 include([==[${CMAKE_CURRENT_SOURCE_DIR}/wine_end_to_end_tests.cmake]==])
 ")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_CURRENT_BINARY_DIR}/wine_end_to_end_tests_include.cmake)

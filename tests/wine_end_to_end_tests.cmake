@@ -1,8 +1,8 @@
 # Read by CTest when it starts (a TEST_INCLUDE_FILES script of the Windows
 # build, see windows.cmake): lists the cases of the Linux-built end_to_end_test
 # and adds each as a test that runs it against qolt2wpt.exe under Wine.
-# Expects HOST_TEST, the Linux-built test program, and TOOL_COMMAND, the
-# command line that runs the .exe.
+# Expects HOST_TEST, the Linux-built test program, TOOL_COMMAND, the command
+# line that runs the .exe, and FIXTURE, the fixture that keeps Wine running.
 
 # CTest reads this with no policies set, where if(... IN_LIST ...) is
 # unknown; the GoogleTest listing scripts set them only when they list anew.
@@ -46,6 +46,7 @@ foreach(line IN LISTS lines)
     add_test(${name} ${HOST_TEST} --gtest_filter=${name})
     set_tests_properties(${name} PROPERTIES
       ENVIRONMENT "QOLT2WPT_TOOL_COMMAND=${TOOL_COMMAND}"
+      FIXTURES_REQUIRED ${FIXTURE}
       SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
     if(name IN_LIST not_under_wine)
       set_tests_properties(${name} PROPERTIES DISABLED TRUE)
